@@ -68,6 +68,12 @@ inline Bytes dump(const std::vector<Bytes>& packets, const Bytes& tail = {}) {
   return out;
 }
 
+// Bytes [from, from + n) of `bytes`.
+inline Bytes slice(const Bytes& bytes, std::size_t from, std::size_t n) {
+  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+               bytes.begin() + static_cast<std::ptrdiff_t>(from + n));
+}
+
 inline Bytes concat(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& p : parts) append(out, p);
