@@ -2,13 +2,22 @@
 //
 //   make_dump example OUT   the small dump in examples/: a PPPoE discovery,
 //                           an LCP request, a ping, one damaged packet, a tail
+//   make_dump bench MIB SEED OUT
+//                           about MIB MiB of busy-line traffic, the same for
+//                           the same seed; prints what trovik's output of it
+//                           must be: its record count, and its CRC and size
+//                           as cksum(1) prints them
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "dump_builder.hpp"
 
 namespace {
+
+constexpr std::uint8_t kFileHeader[24] = {0xd4, 0xc3, 0xb2, 0xa1, 2,    0,    4, 0, 0, 0, 0, 0,
+                                          0,    0,    0,    0,    0xff, 0xff, 0, 0, 1, 0, 0, 0};
 
 using dump_builder::Bytes;
 using dump_builder::put16;
@@ -92,6 +101,110 @@ Bytes example() {
       dump_builder::concat({dump_builder::block(0x5a), Bytes{1, 2, 3, 4, 5}}));
 }
 
+// POSIX cksum: CRC-32, polynomial 0x04C11DB7, most significant bit first,
+// over the data and then its length, complemented.
+class Cksum {
+ public:
+  Cksum() {
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i << 24;
+      for (int k = 0; k < 8; ++k) c = (c & 0x80000000u) ? (c << 1) ^ 0x04c11db7u : c << 1;
+      table_[i] = c;
+    }
+  }
+  void add(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) crc_ = (crc_ << 8) ^ table_[(crc_ >> 24) ^ p[i]];
+    size_ += n;
+  }
+  std::uint32_t value() const {
+    std::uint32_t crc = crc_;
+    for (std::uint64_t n = size_; n != 0; n >>= 8) {
+      crc = (crc << 8) ^ table_[(crc >> 24) ^ (n & 0xff)];
+    }
+    return ~crc;
+  }
+  std::uint64_t size() const { return size_; }
+
+ private:
+  std::uint32_t table_[256];
+  std::uint32_t crc_ = 0;
+  std::uint64_t size_ = 0;
+};
+
+// splitmix64: small, fast, and the same sequence on every host.
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15u);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    return z ^ (z >> 31);
+  }
+  std::size_t between(std::size_t low, std::size_t high) {
+    return low + static_cast<std::size_t>(next() % (high - low + 1));
+  }
+
+ private:
+  std::uint64_t state_;
+};
+
+// A busy line: 45% small frames of 60 to 90 bytes (acknowledgements, DNS),
+// 45% full 1,514-byte frames, the rest in between; a PPPoE discovery now and
+// then. Every frame is valid, so each packet gives one record of its frame.
+int bench(std::uint64_t mib, std::uint64_t seed, const char* path) {
+  std::FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) return 1;
+  static char stream_buffer[1 << 20];
+  std::setvbuf(f, stream_buffer, _IOFBF, sizeof stream_buffer);
+  Random random(seed);
+  Cksum output;
+  bool ok = true;
+  auto put = [&](const Bytes& b) { ok = ok && std::fwrite(b.data(), 1, b.size(), f) == b.size(); };
+  output.add(kFileHeader, sizeof kFileHeader);
+  Bytes header = dump_builder::dump_header();
+  put(header);
+  const std::uint64_t target = mib << 20;
+  std::uint64_t written = header.size();
+  std::uint64_t records = 0;
+  Bytes payload;
+  while (written < target && ok) {
+    std::uint64_t pick = random.next() % 100;
+    std::size_t size = pick < 45   ? random.between(60, 90)
+                       : pick < 90 ? 1514
+                                   : random.between(91, 1513);
+    payload.resize(size - 20);
+    for (std::size_t i = 0; i < payload.size(); i += 8) {
+      std::uint64_t r = random.next();
+      for (std::size_t k = 0; k < 8 && i + k < payload.size(); ++k) {
+        payload[i + k] = static_cast<std::uint8_t>(r >> (8 * k));
+      }
+    }
+    bool discovery = random.next() % 1000 == 0;
+    Bytes frame = dump_builder::pppoe_frame(
+        discovery ? dump_builder::kPppoeDiscovery : dump_builder::kPppoeSession,
+        discovery ? 0x09 : 0x00, discovery ? 0 : 0x2a01, payload);
+    Bytes p = dump_builder::packet(frame);
+    put(p);
+    written += p.size();
+    std::uint8_t record_header[16] = {};
+    for (int copy = 0; copy < 2; ++copy) {
+      for (int k = 0; k < 4; ++k) {
+        record_header[8 + 4 * copy + k] = static_cast<std::uint8_t>(frame.size() >> (8 * k));
+      }
+    }
+    output.add(record_header, sizeof record_header);
+    output.add(frame.data(), frame.size());
+    ++records;
+  }
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) return 1;
+  std::printf("%llu %lu %llu\n", static_cast<unsigned long long>(records),
+              static_cast<unsigned long>(output.value()),
+              static_cast<unsigned long long>(output.size()));
+  return 0;
+}
+
 bool write_file(const char* path, const Bytes& bytes) {
   std::FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return false;
@@ -107,6 +220,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make_dump: cannot write %s\n", argv[2]);
     return 1;
   }
-  std::fprintf(stderr, "usage: make_dump example OUT\n");
+  if (argc == 5 && std::strcmp(argv[1], "bench") == 0) {
+    if (bench(std::strtoull(argv[2], nullptr, 10), std::strtoull(argv[3], nullptr, 10), argv[4]) ==
+        0) {
+      return 0;
+    }
+    std::fprintf(stderr, "make_dump: cannot write %s\n", argv[4]);
+    return 1;
+  }
+  std::fprintf(stderr, "usage: make_dump example OUT | make_dump bench MIB SEED OUT\n");
   return 2;
 }
