@@ -2,11 +2,14 @@
 //
 //   make_dump example OUT   the small dump in examples/: a PPPoE discovery,
 //                           an LCP request, a ping, one damaged packet, a tail
-//   make_dump bench MIB SEED OUT
+//   make_dump bench MIB SEED OUT [LIST]
 //                           about MIB MiB of busy-line traffic, the same for
 //                           the same seed; prints what trovik's output of it
 //                           must be: its record count, and its CRC and size
-//                           as cksum(1) prints them
+//                           as cksum(1) prints them. LIST gets a line for each
+//                           record: its length and its kind (D for PPPoE
+//                           discovery, S for session, G for an invalidated
+//                           packet, whose record is empty)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -151,10 +154,15 @@ class Random {
 
 // A busy line: 45% small frames of 60 to 90 bytes (acknowledgements, DNS),
 // 45% full 1,514-byte frames, the rest in between; a PPPoE discovery now and
-// then. Every frame is valid, so each packet gives one record of its frame.
-int bench(std::uint64_t mib, std::uint64_t seed, const char* path) {
+// then, and one packet in 500 that is no PPPoE frame and gets invalidated.
+int bench(std::uint64_t mib, std::uint64_t seed, const char* path, const char* list_path) {
   std::FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return 1;
+  std::FILE* list = list_path != nullptr ? std::fopen(list_path, "w") : nullptr;
+  if (list_path != nullptr && list == nullptr) {
+    std::fclose(f);
+    return 1;
+  }
   static char stream_buffer[1 << 20];
   std::setvbuf(f, stream_buffer, _IOFBF, sizeof stream_buffer);
   Random random(seed);
@@ -180,24 +188,35 @@ int bench(std::uint64_t mib, std::uint64_t seed, const char* path) {
         payload[i + k] = static_cast<std::uint8_t>(r >> (8 * k));
       }
     }
-    bool discovery = random.next() % 1000 == 0;
+    std::uint64_t kind = random.next() % 1000;
+    bool discovery = kind < 10;
+    bool garbage = kind >= 998;
     Bytes frame = dump_builder::pppoe_frame(
         discovery ? dump_builder::kPppoeDiscovery : dump_builder::kPppoeSession,
         discovery ? 0x09 : 0x00, discovery ? 0 : 0x2a01, payload);
+    if (garbage) {
+      frame[12] = 0x08;  // IPv4 straight over Ethernet: not what a DSL line carries
+      frame[14] = 0x45;
+    }
     Bytes p = dump_builder::packet(frame);
     put(p);
     written += p.size();
+    std::size_t record_length = garbage ? 0 : frame.size();
     std::uint8_t record_header[16] = {};
     for (int copy = 0; copy < 2; ++copy) {
       for (int k = 0; k < 4; ++k) {
-        record_header[8 + 4 * copy + k] = static_cast<std::uint8_t>(frame.size() >> (8 * k));
+        record_header[8 + 4 * copy + k] = static_cast<std::uint8_t>(record_length >> (8 * k));
       }
     }
     output.add(record_header, sizeof record_header);
-    output.add(frame.data(), frame.size());
+    output.add(frame.data(), record_length);
+    if (list != nullptr) {
+      std::fprintf(list, "%zu %c\n", record_length, garbage ? 'G' : discovery ? 'D' : 'S');
+    }
     ++records;
   }
   ok = std::fclose(f) == 0 && ok;
+  if (list != nullptr) ok = std::fclose(list) == 0 && ok;
   if (!ok) return 1;
   std::printf("%llu %lu %llu\n", static_cast<unsigned long long>(records),
               static_cast<unsigned long>(output.value()),
@@ -220,14 +239,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make_dump: cannot write %s\n", argv[2]);
     return 1;
   }
-  if (argc == 5 && std::strcmp(argv[1], "bench") == 0) {
-    if (bench(std::strtoull(argv[2], nullptr, 10), std::strtoull(argv[3], nullptr, 10), argv[4]) ==
-        0) {
+  if ((argc == 5 || argc == 6) && std::strcmp(argv[1], "bench") == 0) {
+    if (bench(std::strtoull(argv[2], nullptr, 10), std::strtoull(argv[3], nullptr, 10), argv[4],
+              argc == 6 ? argv[5] : nullptr) == 0) {
       return 0;
     }
     std::fprintf(stderr, "make_dump: cannot write %s\n", argv[4]);
     return 1;
   }
-  std::fprintf(stderr, "usage: make_dump example OUT | make_dump bench MIB SEED OUT\n");
+  std::fprintf(stderr, "usage: make_dump example OUT | make_dump bench MIB SEED OUT [LIST]\n");
   return 2;
 }
