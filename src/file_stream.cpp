@@ -9,6 +9,10 @@
 
 namespace trovik {
 
+// Files over 2 GiB are ordinary captures; a 32-bit off_t would make open and
+// read refuse them on hosts built without large-file support.
+static_assert(sizeof(off_t) >= 8, "build with _FILE_OFFSET_BITS=64");
+
 FileInputStream::~FileInputStream() { close(); }
 
 bool FileInputStream::open(const char* path) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dump_builder.hpp"
@@ -39,9 +40,7 @@ struct Streams {
   std::size_t input_fails_at = kNever;
 };
 
-Outcome convert_dump(const Bytes& file, Streams s = {}) {
-  MemoryInputStream in(file, 100, s.input_fails_at);
-  MemoryOutputStream out(s.output_capacity, s.close_fails);
+Outcome convert_streams(InputStream& in, MemoryOutputStream& out) {
   std::FILE* messages = std::tmpfile();
   Outcome r;
   r.status = convert(in, out, "in.avm", "out.pcap", messages);
@@ -52,6 +51,12 @@ Outcome convert_dump(const Bytes& file, Streams s = {}) {
   r.input_touched = in.at_end() || in.error();
   r.output_closes = out.closes();
   return r;
+}
+
+Outcome convert_dump(const Bytes& file, Streams s = {}) {
+  MemoryInputStream in(file, 100, s.input_fails_at);
+  MemoryOutputStream out(s.output_capacity, s.close_fails);
+  return convert_streams(in, out);
 }
 
 Bytes file_header() { return Bytes(kFileHeader, kFileHeader + kFileHeaderSize); }
@@ -222,6 +227,52 @@ TEST(Convert, EveryFailureEndsWithItsMessagesAndStatusOne) {
     ASSERT_LE(r.output.size(), whole.size()) << e.name;
     EXPECT_EQ(r.output, slice(whole, 0, r.output.size())) << e.name;
   }
+}
+
+// Serves `zeros` zero bytes in large chunks, then `tail`: inputs far larger
+// than memory, with no file behind them.
+class ZerosThenTail final : public InputStream {
+ public:
+  ZerosThenTail(std::uint64_t zeros, Bytes tail) : left_(zeros), tail_(std::move(tail)) {}
+  bool close() override { return true; }
+
+ protected:
+  bool refill() override {
+    if (left_ > 0) {
+      std::size_t n = left_ < sizeof zeros_ ? static_cast<std::size_t>(left_) : sizeof zeros_;
+      left_ -= n;
+      cursor_ = zeros_;
+      limit_ = zeros_ + n;
+      return true;
+    }
+    if (!tail_served_ && !tail_.empty()) {
+      tail_served_ = true;
+      cursor_ = tail_.data();
+      limit_ = cursor_ + tail_.size();
+      return true;
+    }
+    at_end_ = true;
+    return false;
+  }
+
+ private:
+  std::uint64_t left_;
+  Bytes tail_;
+  bool tail_served_ = false;
+  std::uint8_t zeros_[1 << 16] = {};
+};
+
+// Nothing in the tool counts input bytes or file offsets, so a dump beyond
+// 4 GiB, here one packet of 4 GiB and more, must convert like any other.
+TEST(Convert, HandlesInputsBeyondFourGibibytes) {
+  const std::uint64_t zeros = 128 + (std::uint64_t{1} << 32) + 16 * 3;
+  const Bytes after = session_frame(12);
+  ZerosThenTail in(zeros, concat({separator(), packet(after)}));
+  MemoryOutputStream out;
+  Outcome r = convert_streams(in, out);
+  EXPECT_EQ(r.status, kExitSuccess);
+  EXPECT_EQ(r.messages, garbage(1) + summary(2, 1) + "Done\n");
+  EXPECT_EQ(r.output, concat({file_header(), invalidation(), record(after)}));
 }
 
 TEST(Convert, ReadsNothingWhenTheFileHeaderFallsShort) {
