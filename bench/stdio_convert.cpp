@@ -45,17 +45,13 @@ int main(int argc, char** argv) {
   bool ok = std::fwrite(kFileHeader, 1, 24, out) == 24;
   ok = ok && std::fread(packet, 1, 128, in) == 128;
   while (ok) {
-    std::size_t at = 0;
     bool complete = false;
-    while (at < sizeof packet && read_block(packet + at, in) == 16) {
-      at += 16;
-      if (std::memcmp(packet + at - 16, kSeparator, 16) == 0) {
-        complete = true;
-        break;
-      }
+    for (std::size_t at = 0; at < sizeof packet && !complete; at += 16) {
+      if (read_block(packet + at, in) != 16) break;
+      complete = std::memcmp(packet + at, kSeparator, 16) == 0;
     }
     if (!complete) break;
-    std::uint32_t length = (packet[18] << 8 | packet[19]) + 20u;
+    std::uint32_t length = (packet[18] << 8 | packet[19]) + 20U;
     bool valid = (packet[12] == 0x88 || packet[14] == 0x11) && length <= sizeof packet;
     unsigned char header[16] = {};
     for (int k = 0; valid && k < 4; ++k) {

@@ -80,7 +80,7 @@ Bytes expected_output(const Bytes& dump) {
       too_long = true;
     }
     if (std::memcmp(block, separator, 16) != 0) continue;
-    std::uint32_t length = static_cast<std::uint32_t>(buffer[18] << 8 | buffer[19]) + 20u;
+    std::uint32_t length = static_cast<std::uint32_t>(buffer[18] << 8 | buffer[19]) + 20U;
     bool valid = !too_long && (buffer[12] == 0x88 || buffer[14] == 0x11) && length <= 32768;
     std::uint8_t header[16] = {};
     for (int k = 0; valid && k < 4; ++k) {

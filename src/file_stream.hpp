@@ -15,7 +15,7 @@ namespace trovik {
 
 // Each buffer is large enough that a system call moves a lot of bytes, and
 // small enough that both together stay well inside a few MiB of memory.
-constexpr std::size_t kStreamBufferSize = 256 * 1024;
+constexpr std::size_t kStreamBufferSize = std::size_t{256} * 1024;
 
 // Which file an open descriptor refers to, whatever path led there.
 struct FileId {

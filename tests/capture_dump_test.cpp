@@ -92,7 +92,7 @@ TEST(GatherPacket, ABlockDifferingFromTheSeparatorInAnyByteIsData) {
 }
 
 TEST(SkipDumpHeader, AShortDumpHeaderSetsTheEndIndicator) {
-  for (std::size_t size : {0u, 1u, 127u}) {
+  for (std::size_t size : {0U, 1U, 127U}) {
     EXPECT_TRUE(read_all(Bytes(size, 0)).at_end_before_first) << size;
   }
   EXPECT_FALSE(read_all(Bytes(128, 0)).at_end_before_first);

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -50,7 +51,8 @@ Outcome run_trovik(const std::string& dir, const std::vector<std::string>& args,
       setrlimit(RLIMIT_FSIZE, &limit);
     }
     std::vector<char*> argv = {const_cast<char*>(TROVIK_BINARY)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    std::transform(args.begin(), args.end(), std::back_inserter(argv),
+                   [](const std::string& a) { return const_cast<char*>(a.c_str()); });
     argv.push_back(nullptr);
     execv(TROVIK_BINARY, argv.data());
     _exit(121);
@@ -245,7 +247,7 @@ TEST_F(Cli, ReportsAnInputThatCannotBeRead) {
   Outcome o = trovik({"a-directory", "out.pcap"});
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, kBanner + "Error while reading 'a-directory'\n" + summary(0, 0) + "Done\n");
-  EXPECT_EQ(read("out.pcap").size(), 24u);
+  EXPECT_EQ(read("out.pcap").size(), 24U);
 }
 
 // A full device and a file-size limit both make the output fall short: the
@@ -281,8 +283,8 @@ TEST_F(Cli, ReportsAnOutputThatFallsShort) {
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(failed_in_loop(o)) << o.out;
   Bytes limited = read("limited.pcap");
-  EXPECT_LE(limited.size(), 1000000u);
-  EXPECT_GT(limited.size(), 0u);
+  EXPECT_LE(limited.size(), 1000000U);
+  EXPECT_GT(limited.size(), 0U);
   EXPECT_EQ(limited, dump_builder::slice(whole, 0, limited.size()));
 
   o = trovik({"small.avm", "limited.pcap"}, 100);
@@ -304,7 +306,7 @@ TEST_F(Cli, TheExampleIsWhatItsGeneratorMakesAndConvertsCleanly) {
   EXPECT_EQ(o.out, kBanner + "Garbage input. Have to invalidate output packet 6\n" + summary(8, 1) +
                        "Done\n");
   std::vector<PcapRecord> records = read_with_libpcap(path("example.pcap"));
-  ASSERT_EQ(records.size(), 8u);
+  ASSERT_EQ(records.size(), 8U);
   for (std::size_t i = 0; i < records.size(); ++i) {
     EXPECT_EQ(records[i].caplen == 0, i == 5) << "record " << i + 1;
   }

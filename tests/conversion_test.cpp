@@ -265,7 +265,7 @@ class ZerosThenTail final : public InputStream {
 // Nothing in the tool counts input bytes or file offsets, so a dump beyond
 // 4 GiB, here one packet of 4 GiB and more, must convert like any other.
 TEST(Convert, HandlesInputsBeyondFourGibibytes) {
-  const std::uint64_t zeros = 128 + (std::uint64_t{1} << 32) + 16 * 3;
+  const std::uint64_t zeros = 128 + (std::uint64_t{1} << 32) + 48;
   const Bytes after = session_frame(12);
   ZerosThenTail in(zeros, concat({separator(), packet(after)}));
   MemoryOutputStream out;

@@ -83,7 +83,7 @@ TEST(WriteRecord, RefusesARecordThatWouldReachPastTheBuffer) {
 }
 
 TEST(ShortWrites, FileHeaderAndInvalidationRecordReportAnyShortfall) {
-  for (std::size_t capacity : {0u, 1u, 15u, 23u}) {
+  for (std::size_t capacity : {0U, 1U, 15U, 23U}) {
     MemoryOutputStream header_out(capacity);
     EXPECT_FALSE(write_file_header(header_out)) << capacity;
     MemoryOutputStream record_out(capacity);

@@ -37,7 +37,7 @@ constexpr unsigned kServiceName = 0x0101;
 constexpr unsigned kAcName = 0x0102;
 constexpr unsigned kHostUniq = 0x0103;
 
-Bytes discovery(std::uint8_t code, std::uint16_t session, const std::vector<Bytes>& tags) {
+Bytes discovery_frame(std::uint8_t code, std::uint16_t session, const std::vector<Bytes>& tags) {
   Bytes payload;
   for (const Bytes& t : tags) dump_builder::append(payload, t);
   return dump_builder::pppoe_frame(dump_builder::kPppoeDiscovery, code, session, payload);
@@ -47,7 +47,7 @@ std::uint16_t ip_checksum(const Bytes& bytes, std::size_t from, std::size_t n) {
   std::uint32_t sum = 0;
   for (std::size_t i = 0; i < n; i += 2) {
     sum +=
-        static_cast<std::uint32_t>(bytes[from + i] << 8) | (i + 1 < n ? bytes[from + i + 1] : 0u);
+        static_cast<std::uint32_t>(bytes[from + i] << 8) | (i + 1 < n ? bytes[from + i + 1] : 0U);
   }
   while (sum >> 16) sum = (sum & 0xffff) + (sum >> 16);
   return static_cast<std::uint16_t>(~sum);
@@ -89,13 +89,15 @@ Bytes example() {
   for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(i * 7);
   return dump_builder::dump(
       {
-          packet(discovery(0x09, 0, {tag(kServiceName, ""), tag(kHostUniq, "trvk")})),  // PADI
-          packet(discovery(0x07, 0,
-                           {tag(kServiceName, ""), tag(kAcName, "example-ac"),
-                            tag(kHostUniq, "trvk")})),                                  // PADO
-          packet(discovery(0x19, 0, {tag(kServiceName, ""), tag(kHostUniq, "trvk")})),  // PADR
           packet(
-              discovery(0x65, session, {tag(kServiceName, ""), tag(kHostUniq, "trvk")})),  // PADS
+              discovery_frame(0x09, 0, {tag(kServiceName, ""), tag(kHostUniq, "trvk")})),  // PADI
+          packet(discovery_frame(0x07, 0,
+                                 {tag(kServiceName, ""), tag(kAcName, "example-ac"),
+                                  tag(kHostUniq, "trvk")})),  // PADO
+          packet(
+              discovery_frame(0x19, 0, {tag(kServiceName, ""), tag(kHostUniq, "trvk")})),  // PADR
+          packet(discovery_frame(0x65, session,
+                                 {tag(kServiceName, ""), tag(kHostUniq, "trvk")})),  // PADS
           packet(lcp_configure_request(session)),
           packet(garbage),
           packet(ping(session, 1)),
@@ -111,7 +113,7 @@ class Cksum {
   Cksum() {
     for (std::uint32_t i = 0; i < 256; ++i) {
       std::uint32_t c = i << 24;
-      for (int k = 0; k < 8; ++k) c = (c & 0x80000000u) ? (c << 1) ^ 0x04c11db7u : c << 1;
+      for (int k = 0; k < 8; ++k) c = (c & 0x80000000U) ? (c << 1) ^ 0x04c11db7U : c << 1;
       table_[i] = c;
     }
   }
@@ -139,9 +141,9 @@ class Random {
  public:
   explicit Random(std::uint64_t seed) : state_(seed) {}
   std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15u);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15U);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9U;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebU;
     return z ^ (z >> 31);
   }
   std::size_t between(std::size_t low, std::size_t high) {

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Everything CI checks, in order, each in a build directory of its own:
+#   1. the test suite in the normal build (g++), the package included;
+#   2. the test suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang);
+#   3. the fuzzer on its corpus for FUZZ_SECONDS (default 60);
+#   4. an s390x (big-endian) build: its unit tests under qemu-user, and the
+#      same outputs as the normal build on the same runs;
+#   5. clang-format, clang-tidy and cppcheck.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+step() { printf '\n=== %s\n' "$*"; }
+
+step "normal build"
+cmake -S . -B build -DBUILD_TESTING=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+step "sanitizer build"
+CXX=clang++ cmake -S . -B build-asan -DTROVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-asan -j "$jobs"
+# The package is built and checked from the normal build; a sanitized binary
+# is no thing to package.
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -E '^packaging$'
+
+step "fuzzer, ${FUZZ_SECONDS:-60} s"
+bash fuzz/run.sh "${FUZZ_SECONDS:-60}"
+
+step "big-endian build (s390x under qemu-user)"
+cmake -S . -B build-s390x -DCMAKE_TOOLCHAIN_FILE=cmake/s390x-linux-gnu.cmake \
+  -DTROVIK_END_TO_END_TESTS=OFF -DTROVIK_GTEST_SOURCE=/usr/src/googletest >/dev/null
+cmake --build build-s390x -j "$jobs"
+ctest --test-dir build-s390x --output-on-failure -j "$jobs"
+bash tests/big_endian.sh build build-s390x .
+
+step "static checks"
+sources=$(git ls-files '*.cpp' '*.hpp')
+# shellcheck disable=SC2086
+clang-format --dry-run -Werror $sources
+# shellcheck disable=SC2086
+clang-tidy -p build --quiet $(git ls-files 'src/*.cpp' 'tools/*.cpp' 'bench/*.cpp' 'tests/*.cpp')
+clang-tidy --quiet fuzz/conversion_fuzzer.cpp -- -std=c++17 -Isrc
+cppcheck --enable=warning,style,performance,portability --std=c++17 --library=googletest \
+  --library=posix --error-exitcode=1 --inline-suppr --quiet -I src -I tools src tools fuzz bench tests
+echo "clean"
+
+step "all checks passed"
