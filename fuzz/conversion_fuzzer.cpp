@@ -17,6 +17,7 @@
 
 #include "capture_dump.hpp"
 #include "conversion.hpp"
+#include "dump_builder.hpp"
 #include "ethereal_dump.hpp"
 #include "memory_stream.hpp"
 
@@ -64,7 +65,7 @@ std::uint32_t le32(const std::uint8_t* p) {
 // whole dump in memory: what the output of a run without faults must be.
 Bytes expected_output(const Bytes& dump) {
   const std::uint8_t separator[16] = {'d', 's', 'l'};
-  Bytes out(trovik::kFileHeader, trovik::kFileHeader + trovik::kFileHeaderSize);
+  Bytes out = dump_builder::pcap_file_header();
   Bytes buffer(32768, 0);
   std::copy(dump.begin(),
             dump.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(dump.size(), 128)),
@@ -82,12 +83,8 @@ Bytes expected_output(const Bytes& dump) {
     if (std::memcmp(block, separator, 16) != 0) continue;
     std::uint32_t length = static_cast<std::uint32_t>(buffer[18] << 8 | buffer[19]) + 20U;
     bool valid = !too_long && (buffer[12] == 0x88 || buffer[14] == 0x11) && length <= 32768;
-    std::uint8_t header[16] = {};
-    for (int k = 0; valid && k < 4; ++k) {
-      header[8 + k] = header[12 + k] = static_cast<std::uint8_t>(length >> (8 * k));
-    }
-    out.insert(out.end(), header, header + 16);
-    if (valid) out.insert(out.end(), buffer.begin(), buffer.begin() + length);
+    dump_builder::append(
+        out, dump_builder::pcap_record(valid ? dump_builder::slice(buffer, 0, length) : Bytes{}));
     stored = 0;
     too_long = false;
   }
@@ -117,13 +114,11 @@ void check_against_messages(const Run& r) {
     ++records;
     if (incl == 0) {
       ++empty;
-      garbage +=
-          "Garbage input. Have to invalidate output packet " + std::to_string(records) + "\n";
+      garbage += dump_builder::garbage_line(records);
     }
     at += 16 + incl;
   }
-  std::string expected = garbage + std::to_string(records) + " DSL packets found and translated. " +
-                         std::to_string(empty) + " lost due to garbage in input file\nDone\n";
+  std::string expected = garbage + dump_builder::summary_line(records, empty) + "Done\n";
   check(r.messages == expected, "the messages agree with the records written");
 }
 

@@ -39,7 +39,7 @@ sources=$(git ls-files '*.cpp' '*.hpp')
 clang-format --dry-run -Werror $sources
 # shellcheck disable=SC2086
 clang-tidy -p build --quiet $(git ls-files 'src/*.cpp' 'tools/*.cpp' 'bench/*.cpp' 'tests/*.cpp')
-clang-tidy --quiet fuzz/conversion_fuzzer.cpp -- -std=c++17 -Isrc
+clang-tidy --quiet fuzz/conversion_fuzzer.cpp -- -std=c++17 -Isrc -Itools
 cppcheck --enable=warning,style,performance,portability --std=c++17 --library=googletest \
   --library=posix --error-exitcode=1 --inline-suppr --quiet -I src -I tools src tools fuzz bench tests
 echo "clean"

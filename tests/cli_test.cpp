@@ -22,8 +22,10 @@
 namespace {
 
 using dump_builder::Bytes;
+using dump_builder::garbage_line;
 using dump_builder::packet;
 using dump_builder::pppoe_frame;
+using dump_builder::summary_line;
 
 const std::string kBanner =
     "TROVIK - Converts AVM DSL dump into Ethereal dump\nv.1.0 by the trovik developers\n\n";
@@ -108,11 +110,6 @@ class Cli : public ::testing::Test {
 
   std::string dir_;
 };
-
-std::string summary(long found, long lost) {
-  return std::to_string(found) + " DSL packets found and translated. " + std::to_string(lost) +
-         " lost due to garbage in input file\n";
-}
 
 struct PcapRecord {
   bpf_u_int32 caplen;
@@ -222,9 +219,9 @@ TEST_F(Cli, ConvertsAMixedCaptureThatLibpcapReadsRecordForRecord) {
   EXPECT_EQ(o.status, 0);
   std::string garbage;
   for (int n = 7; n <= 200; n += 7) {
-    garbage += "Garbage input. Have to invalidate output packet " + std::to_string(n) + "\n";
+    garbage += garbage_line(n);
   }
-  EXPECT_EQ(o.out, kBanner + garbage + summary(200, c.lost) + "Done\n");
+  EXPECT_EQ(o.out, kBanner + garbage + summary_line(200, c.lost) + "Done\n");
   expect_records(read_with_libpcap(path("out.pcap")), c.records);
 }
 
@@ -246,7 +243,7 @@ TEST_F(Cli, ReportsAnInputThatCannotBeRead) {
   ASSERT_EQ(mkdir(path("a-directory").c_str(), 0755), 0);
   Outcome o = trovik({"a-directory", "out.pcap"});
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.out, kBanner + "Error while reading 'a-directory'\n" + summary(0, 0) + "Done\n");
+  EXPECT_EQ(o.out, kBanner + "Error while reading 'a-directory'\n" + summary_line(0, 0) + "Done\n");
   EXPECT_EQ(read("out.pcap").size(), 24U);
 }
 
@@ -268,7 +265,7 @@ TEST_F(Cli, ReportsAnOutputThatFallsShort) {
     return o.out.compare(0, kBanner.size(), kBanner) == 0 &&
            std::regex_match(o.out.substr(kBanner.size()), in_loop);
   };
-  const std::string small_garbage = "Garbage input. Have to invalidate output packet 7\n";
+  const std::string small_garbage = garbage_line(7);
 
   Outcome o = trovik({"large.avm", "/dev/full"});
   EXPECT_EQ(o.status, 1);
@@ -276,8 +273,8 @@ TEST_F(Cli, ReportsAnOutputThatFallsShort) {
 
   o = trovik({"small.avm", "/dev/full"});
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.out,
-            kBanner + small_garbage + summary(10, 1) + "Error while writing '/dev/full'\nDone\n");
+  EXPECT_EQ(o.out, kBanner + small_garbage + summary_line(10, 1) +
+                       "Error while writing '/dev/full'\nDone\n");
 
   o = trovik({"large.avm", "limited.pcap"}, 1000000);
   EXPECT_EQ(o.status, 1);
@@ -289,7 +286,7 @@ TEST_F(Cli, ReportsAnOutputThatFallsShort) {
 
   o = trovik({"small.avm", "limited.pcap"}, 100);
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.out, kBanner + small_garbage + summary(10, 1) +
+  EXPECT_EQ(o.out, kBanner + small_garbage + summary_line(10, 1) +
                        "Error while writing 'limited.pcap'\nDone\n");
   EXPECT_EQ(read("limited.pcap"), dump_builder::slice(whole, 0, 100));
 }
@@ -303,8 +300,7 @@ TEST_F(Cli, TheExampleIsWhatItsGeneratorMakesAndConvertsCleanly) {
             Bytes(std::istreambuf_iterator<char>(committed), std::istreambuf_iterator<char>()));
   Outcome o = trovik({"fresh.avm", "example.pcap"});
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out, kBanner + "Garbage input. Have to invalidate output packet 6\n" + summary(8, 1) +
-                       "Done\n");
+  EXPECT_EQ(o.out, kBanner + garbage_line(6) + summary_line(8, 1) + "Done\n");
   std::vector<PcapRecord> records = read_with_libpcap(path("example.pcap"));
   ASSERT_EQ(records.size(), 8U);
   for (std::size_t i = 0; i < records.size(); ++i) {

@@ -19,12 +19,16 @@ using dump_builder::Bytes;
 using dump_builder::concat;
 using dump_builder::dump;
 using dump_builder::dump_header;
+using dump_builder::garbage_line;
 using dump_builder::kPppoeDiscovery;
 using dump_builder::kPppoeSession;
 using dump_builder::packet;
+using dump_builder::pcap_file_header;
+using dump_builder::pcap_record;
 using dump_builder::pppoe_frame;
 using dump_builder::separator;
 using dump_builder::slice;
+using dump_builder::summary_line;
 
 struct Outcome {
   int status = 0;
@@ -59,29 +63,7 @@ Outcome convert_dump(const Bytes& file, Streams s = {}) {
   return convert_streams(in, out);
 }
 
-Bytes file_header() { return Bytes(kFileHeader, kFileHeader + kFileHeaderSize); }
-
-Bytes record(const Bytes& data) {
-  Bytes out(8, 0);
-  for (int copy = 0; copy < 2; ++copy) {
-    for (int shift = 0; shift < 32; shift += 8) {
-      out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
-    }
-  }
-  dump_builder::append(out, data);
-  return out;
-}
-
-Bytes invalidation() { return Bytes(16, 0); }
-
-std::string summary(int found, int lost) {
-  return std::to_string(found) + " DSL packets found and translated. " + std::to_string(lost) +
-         " lost due to garbage in input file\n";
-}
-
-std::string garbage(int number) {
-  return "Garbage input. Have to invalidate output packet " + std::to_string(number) + "\n";
-}
+Bytes invalidation() { return pcap_record({}); }
 
 Bytes session_frame(std::size_t payload_size, std::uint8_t fill = 0x42) {
   return pppoe_frame(kPppoeSession, 0, 0x1234, Bytes(payload_size, fill));
@@ -134,8 +116,8 @@ TEST(Convert, ADumpWithoutPacketsGivesTheFileHeaderAlone) {
   for (const Bytes& input : inputs) {
     Outcome r = convert_dump(input);
     EXPECT_EQ(r.status, kExitSuccess) << input.size();
-    EXPECT_EQ(r.messages, summary(0, 0) + "Done\n") << input.size();
-    EXPECT_EQ(r.output, file_header()) << input.size();
+    EXPECT_EQ(r.messages, summary_line(0, 0) + "Done\n") << input.size();
+    EXPECT_EQ(r.output, pcap_file_header()) << input.size();
   }
 }
 
@@ -147,9 +129,9 @@ TEST(Convert, GivesEveryPacketOneRecordInItsPlace) {
       dump({packet(first), packet(garbage_frame()), packet(third), separator(), packet(fifth)},
            concat({block(3), Bytes(5, 5)})));
   EXPECT_EQ(r.status, kExitSuccess);
-  EXPECT_EQ(r.messages, garbage(2) + garbage(4) + summary(5, 2) + "Done\n");
-  EXPECT_EQ(r.output, concat({file_header(), record(first), invalidation(), record(third),
-                              invalidation(), record(fifth)}));
+  EXPECT_EQ(r.messages, garbage_line(2) + garbage_line(4) + summary_line(5, 2) + "Done\n");
+  EXPECT_EQ(r.output, concat({pcap_file_header(), pcap_record(first), invalidation(),
+                              pcap_record(third), invalidation(), pcap_record(fifth)}));
 }
 
 TEST(Convert, ARecordLongerThanItsPacketCarriesWhatTheBufferHolds) {
@@ -160,15 +142,15 @@ TEST(Convert, ARecordLongerThanItsPacketCarriesWhatTheBufferHolds) {
   Outcome r = convert_dump(dump({concat({data_block, separator()})}));
   Bytes data = concat({data_block, separator(), slice(header, 32, 96)});
   data.resize(27668, 0);
-  EXPECT_EQ(r.messages, summary(1, 0) + "Done\n");
-  EXPECT_EQ(r.output, concat({file_header(), record(data)}));
+  EXPECT_EQ(r.messages, summary_line(1, 0) + "Done\n");
+  EXPECT_EQ(r.output, concat({pcap_file_header(), pcap_record(data)}));
 
   // A short second packet's record reaches into the longer first packet.
   const Bytes long_frame = session_frame(100, 0x61);
   const Bytes short_frame = pppoe_frame(kPppoeSession, 0, 1, Bytes(2, 0x62), 60);
   r = convert_dump(dump({packet(long_frame), packet(short_frame)}));
   Bytes second = concat({packet(short_frame), slice(packet(long_frame), 48, 32)});
-  EXPECT_EQ(r.output, concat({file_header(), record(long_frame), record(second)}));
+  EXPECT_EQ(r.output, concat({pcap_file_header(), pcap_record(long_frame), pcap_record(second)}));
 }
 
 TEST(Convert, InvalidatesWhatCannotBeConvertedWhole) {
@@ -181,9 +163,9 @@ TEST(Convert, InvalidatesWhatCannotBeConvertedWhole) {
   Outcome r =
       convert_dump(dump({packet(at_limit), packet(past_limit), packet(too_long), packet(after)}));
   EXPECT_EQ(r.status, kExitSuccess);
-  EXPECT_EQ(r.messages, garbage(2) + garbage(3) + summary(4, 2) + "Done\n");
-  EXPECT_EQ(r.output, concat({file_header(), record(concat({at_limit, separator()})),
-                              invalidation(), invalidation(), record(after)}));
+  EXPECT_EQ(r.messages, garbage_line(2) + garbage_line(3) + summary_line(4, 2) + "Done\n");
+  EXPECT_EQ(r.output, concat({pcap_file_header(), pcap_record(concat({at_limit, separator()})),
+                              invalidation(), invalidation(), pcap_record(after)}));
 }
 
 struct Ending {
@@ -200,23 +182,27 @@ TEST(Convert, EveryFailureEndsWithItsMessagesAndStatusOne) {
   const std::size_t in_third = 128 + 2 * 80 + 16;
   const Ending endings[] = {
       {"file header short", {23}, "Error while writing header to 'out.pcap'\nDone\n"},
-      {"second record header short", {r1 + 15}, "Error 2 occured!\n" + summary(2, 0) + "Done\n"},
-      {"second record's data short", {r1 + 16}, "Error 3 occured!\n" + summary(2, 0) + "Done\n"},
+      {"second record header short",
+       {r1 + 15},
+       "Error 2 occured!\n" + summary_line(2, 0) + "Done\n"},
+      {"second record's data short",
+       {r1 + 16},
+       "Error 3 occured!\n" + summary_line(2, 0) + "Done\n"},
       {"invalidation record short",
        {r2 + 8},
-       garbage(3) + "Error 2 occured!\n" + summary(3, 1) + "Done\n"},
+       garbage_line(3) + "Error 2 occured!\n" + summary_line(3, 1) + "Done\n"},
       {"close fails",
        {kNever, true},
-       garbage(3) + summary(4, 1) + "Error while writing 'out.pcap'\nDone\n"},
+       garbage_line(3) + summary_line(4, 1) + "Error while writing 'out.pcap'\nDone\n"},
       {"close fails after a short write",
        {r1 + 16, true},
-       "Error 3 occured!\n" + summary(2, 0) + "Done\n"},
+       "Error 3 occured!\n" + summary_line(2, 0) + "Done\n"},
       {"read error in the third packet",
        {kNever, false, in_third},
-       "Error while reading 'in.avm'\n" + summary(2, 0) + "Done\n"},
+       "Error while reading 'in.avm'\n" + summary_line(2, 0) + "Done\n"},
       {"read error in the dump header",
        {kNever, false, 100},
-       "Error while reading 'in.avm'\n" + summary(0, 0) + "Done\n"},
+       "Error while reading 'in.avm'\n" + summary_line(0, 0) + "Done\n"},
   };
   const Bytes whole = convert_dump(input).output;
   for (const Ending& e : endings) {
@@ -271,8 +257,8 @@ TEST(Convert, HandlesInputsBeyondFourGibibytes) {
   MemoryOutputStream out;
   Outcome r = convert_streams(in, out);
   EXPECT_EQ(r.status, kExitSuccess);
-  EXPECT_EQ(r.messages, garbage(1) + summary(2, 1) + "Done\n");
-  EXPECT_EQ(r.output, concat({file_header(), invalidation(), record(after)}));
+  EXPECT_EQ(r.messages, garbage_line(1) + summary_line(2, 1) + "Done\n");
+  EXPECT_EQ(r.output, concat({pcap_file_header(), invalidation(), pcap_record(after)}));
 }
 
 TEST(Convert, ReadsNothingWhenTheFileHeaderFallsShort) {

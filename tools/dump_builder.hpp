@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace dump_builder {
@@ -78,6 +79,37 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& p : parts) append(out, p);
   return out;
+}
+
+// What trovik's output and messages must be, written down apart from the
+// tool's own code so that they can check it.
+
+inline Bytes pcap_file_header() {
+  return Bytes{0xd4, 0xc3, 0xb2, 0xa1, 2,    0,    4, 0, 0, 0, 0, 0,
+               0,    0,    0,    0,    0xff, 0xff, 0, 0, 1, 0, 0, 0};
+}
+
+// A record of `data`: zero timestamps, incl_len and orig_len both its size,
+// little-endian. A record of no data is the empty record of an invalidated
+// packet.
+inline Bytes pcap_record(const Bytes& data) {
+  Bytes out(8, 0);
+  for (int copy = 0; copy < 2; ++copy) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+    }
+  }
+  append(out, data);
+  return out;
+}
+
+inline std::string garbage_line(long long packet) {
+  return "Garbage input. Have to invalidate output packet " + std::to_string(packet) + "\n";
+}
+
+inline std::string summary_line(long long found, long long lost) {
+  return std::to_string(found) + " DSL packets found and translated. " + std::to_string(lost) +
+         " lost due to garbage in input file\n";
 }
 
 }  // namespace dump_builder

@@ -19,9 +19,6 @@
 
 namespace {
 
-constexpr std::uint8_t kFileHeader[24] = {0xd4, 0xc3, 0xb2, 0xa1, 2,    0,    4, 0, 0, 0, 0, 0,
-                                          0,    0,    0,    0,    0xff, 0xff, 0, 0, 1, 0, 0, 0};
-
 using dump_builder::Bytes;
 using dump_builder::put16;
 
@@ -171,7 +168,8 @@ int bench(std::uint64_t mib, std::uint64_t seed, const char* path, const char* l
   Cksum output;
   bool ok = true;
   auto put = [&](const Bytes& b) { ok = ok && std::fwrite(b.data(), 1, b.size(), f) == b.size(); };
-  output.add(kFileHeader, sizeof kFileHeader);
+  const Bytes file_header = dump_builder::pcap_file_header();
+  output.add(file_header.data(), file_header.size());
   Bytes header = dump_builder::dump_header();
   put(header);
   const std::uint64_t target = mib << 20;
@@ -203,17 +201,10 @@ int bench(std::uint64_t mib, std::uint64_t seed, const char* path, const char* l
     Bytes p = dump_builder::packet(frame);
     put(p);
     written += p.size();
-    std::size_t record_length = garbage ? 0 : frame.size();
-    std::uint8_t record_header[16] = {};
-    for (int copy = 0; copy < 2; ++copy) {
-      for (int k = 0; k < 4; ++k) {
-        record_header[8 + 4 * copy + k] = static_cast<std::uint8_t>(record_length >> (8 * k));
-      }
-    }
-    output.add(record_header, sizeof record_header);
-    output.add(frame.data(), record_length);
+    Bytes record = dump_builder::pcap_record(garbage ? Bytes{} : frame);
+    output.add(record.data(), record.size());
     if (list != nullptr) {
-      std::fprintf(list, "%zu %c\n", record_length, garbage ? 'G' : discovery ? 'D' : 'S');
+      std::fprintf(list, "%zu %c\n", record.size() - 16, garbage ? 'G' : discovery ? 'D' : 'S');
     }
     ++records;
   }
