@@ -43,14 +43,10 @@ Run convert(const Bytes& dump, std::size_t chunk, std::size_t capacity, std::siz
             bool close_fails) {
   trovik::MemoryInputStream in(dump, chunk, fail_at);
   trovik::MemoryOutputStream out(capacity, close_fails);
-  char* text = nullptr;
-  std::size_t text_size = 0;
-  std::FILE* messages = open_memstream(&text, &text_size);
+  trovik::MessageText messages;
   Run r;
   r.status = trovik::convert(in, out, "in", "out", messages);
-  std::fclose(messages);
-  r.messages.assign(text, text_size);
-  std::free(text);
+  r.messages = messages.text();
   r.output = out.bytes();
   check(out.closes() == 1, "the output is closed exactly once");
   return r;

@@ -33,12 +33,12 @@ std::uint32_t record_length(const PacketBuffer& buffer) {
 }
 
 int convert(InputStream& in, OutputStream& out, const char* in_path, const char* out_path,
-            std::FILE* messages) {
+            MessageSink& messages) {
   if (!write_file_header(out)) {
-    std::fprintf(messages, "Error while writing header to '%s'\n", out_path);
+    messages.print("Error while writing header to '%s'\n", out_path);
     in.close();
     out.close();
-    std::fprintf(messages, "Done\n");
+    messages.print("Done\n");
     return kExitFailure;
   }
 
@@ -68,31 +68,29 @@ int convert(InputStream& in, OutputStream& out, const char* in_path, const char*
       if (result == RecordWriteResult::record_header_short) error_code = kErrorRecordHeader;
       if (result == RecordWriteResult::data_short) error_code = kErrorRecordData;
     } else {
-      std::fprintf(messages, "Garbage input. Have to invalidate output packet %" PRId64 "\n",
-                   found);
+      messages.print("Garbage input. Have to invalidate output packet %" PRId64 "\n", found);
       ++lost;
       if (!write_invalidation_record(out)) error_code = kErrorRecordHeader;
     }
     if (error_code != 0) {
-      std::fprintf(messages, "Error %d occured!\n", error_code);
+      messages.print("Error %d occured!\n", error_code);
       break;
     }
   }
 
   bool read_failed = in.error();
-  if (read_failed) std::fprintf(messages, "Error while reading '%s'\n", in_path);
-  std::fprintf(messages,
-               "%" PRId64 " DSL packets found and translated. %" PRId64
-               " lost due to garbage in input file\n",
-               found, lost);
+  if (read_failed) messages.print("Error while reading '%s'\n", in_path);
+  messages.print("%" PRId64 " DSL packets found and translated. %" PRId64
+                 " lost due to garbage in input file\n",
+                 found, lost);
   in.close();
   bool close_failed = !out.close();
   // After a reported write failure the output is known to be incomplete; a
   // second message for the same loss would only confuse.
   if (close_failed && error_code == 0) {
-    std::fprintf(messages, "Error while writing '%s'\n", out_path);
+    messages.print("Error while writing '%s'\n", out_path);
   }
-  std::fprintf(messages, "Done\n");
+  messages.print("Done\n");
   return (read_failed || close_failed || error_code != 0) ? kExitFailure : kExitSuccess;
 }
 

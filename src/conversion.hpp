@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
+#include "messages.hpp"
 #include "packet_buffer.hpp"
 #include "stream.hpp"
 
@@ -32,6 +32,6 @@ std::uint32_t record_length(const PacketBuffer& buffer);
 // are only for the messages. Returns the exit status: kExitSuccess, or
 // kExitFailure if any read, write or the output's close failed.
 int convert(InputStream& in, OutputStream& out, const char* in_path, const char* out_path,
-            std::FILE* messages);
+            MessageSink& messages);
 
 }  // namespace trovik

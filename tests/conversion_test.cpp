@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,12 +44,10 @@ struct Streams {
 };
 
 Outcome convert_streams(InputStream& in, MemoryOutputStream& out) {
-  std::FILE* messages = std::tmpfile();
+  MessageText messages;
   Outcome r;
   r.status = convert(in, out, "in.avm", "out.pcap", messages);
-  std::rewind(messages);
-  for (int c; (c = std::fgetc(messages)) != EOF;) r.messages += static_cast<char>(c);
-  std::fclose(messages);
+  r.messages = messages.text();
   r.output = out.bytes();
   r.input_touched = in.at_end() || in.error();
   r.output_closes = out.closes();
