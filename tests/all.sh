@@ -31,7 +31,7 @@ cmake -S . -B build-s390x -DCMAKE_TOOLCHAIN_FILE=cmake/s390x-linux-gnu.cmake \
   -DTROVIK_END_TO_END_TESTS=OFF -DTROVIK_GTEST_SOURCE=/usr/src/googletest >/dev/null
 cmake --build build-s390x -j "$jobs"
 ctest --test-dir build-s390x --output-on-failure -j "$jobs"
-bash tests/big_endian.sh build build-s390x .
+bash tests/compare_builds.sh s390x build build-s390x .
 
 step "static checks"
 sources=$(git ls-files '*.cpp' '*.hpp')
