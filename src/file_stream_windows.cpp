@@ -14,7 +14,10 @@ namespace {
 static_assert(sizeof(HANDLE) == sizeof(NativeFile), "a HANDLE fits a NativeFile");
 static_assert(kStreamBufferSize <= MAXDWORD, "one ReadFile or WriteFile moves a whole buffer");
 
-HANDLE handle_of(NativeFile file) { return reinterpret_cast<HANDLE>(file); }
+// A HANDLE is kept as an integer so that the header needs no windows.h.
+HANDLE handle_of(NativeFile file) {
+  return reinterpret_cast<HANDLE>(file);  // NOLINT(performance-no-int-to-ptr)
+}
 
 NativeFile native(HANDLE handle) {
   // INVALID_HANDLE_VALUE is -1, as kNoFile is.
@@ -37,7 +40,7 @@ bool system_name(const char* path, std::wstring& name) {
   DWORD needed = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
   if (needed == 0) return false;
   std::wstring full(needed, L'\0');
-  DWORD length = GetFullPathNameW(name.c_str(), needed, &full[0], nullptr);
+  DWORD length = GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
   if (length == 0 || length >= needed) return false;
   full.resize(length);
   if (full.size() < MAX_PATH || full.rfind(L"\\\\.\\", 0) == 0) return true;

@@ -5,7 +5,9 @@
 
 namespace trovik {
 
-void MessageSink::print(const char* format, ...) {
+// A C variadic, so that the compiler checks every call's arguments against
+// its format, as it does for printf.
+void MessageSink::print(const char* format, ...) {  // NOLINT(cert-dcl50-cpp)
   // Long enough for every message but those that carry a path.
   char line[256];
   va_list args;
@@ -20,7 +22,7 @@ void MessageSink::print(const char* format, ...) {
       write(line, n);
     } else {
       std::string text(n + 1, '\0');
-      std::vsnprintf(&text[0], text.size(), format, again);
+      std::vsnprintf(text.data(), text.size(), format, again);
       write(text.data(), n);
     }
   }

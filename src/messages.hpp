@@ -15,7 +15,8 @@ class MessageSink {
   // Formats like printf and hands the whole text to write(). A line of a
   // few numbers is formatted on the stack; only a text longer than that,
   // such as a message with a long path, allocates.
-  void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void print(const char* format, ...)  // NOLINT(cert-dcl50-cpp): checked as printf is
+      __attribute__((format(printf, 2, 3)));
 
   // Hands n bytes of UTF-8 text on. Whether they arrive is not reported:
   // the messages are not the data, and a run's status does not depend on them.

@@ -56,15 +56,15 @@ bool utf8_to_utf16(const char* text, std::size_t n, std::u16string& out) {
       c = lead;
     } else if (lead >= 0xC0 && lead < 0xE0) {
       extra = 1;
-      c = lead & 0x1Fu;
+      c = lead & 0x1FU;
       least = 0x80;
     } else if (lead >= 0xE0 && lead < 0xF0) {
       extra = 2;
-      c = lead & 0x0Fu;
+      c = lead & 0x0FU;
       least = 0x800;
     } else if (lead >= 0xF0 && lead < 0xF5) {
       extra = 3;
-      c = lead & 0x07u;
+      c = lead & 0x07U;
       least = 0x10000;
     } else {
       return false;
@@ -73,7 +73,7 @@ bool utf8_to_utf16(const char* text, std::size_t n, std::u16string& out) {
     for (std::size_t k = 1; k <= extra; ++k) {
       auto next = static_cast<std::uint8_t>(text[i + k]);
       if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3Fu);
+      c = (c << 6) | (next & 0x3FU);
     }
     if (c < least || c > 0x10FFFF) return false;
     if (c >= 0x10000) {
