@@ -142,4 +142,14 @@ run other directory-input in/a-directory out.pcap
 expect "$work/other/directory-input" 255 "Could not open 'in/a-directory'!"
 [ ! -e "$work/other/directory-input/out.pcap" ] || fail "directory-input: outfile was created"
 
+# In a console, paths reach the screen as characters, not as UTF-8 bytes
+# read through the console's code page (Wine's is 437). Wine's console on a
+# pseudo-terminal stands in for Windows' here; it shows characters outside
+# the BMP as two replacement characters, whatever the program writes, so the
+# names keep to the BMP.
+console=$(cd "$work/inputs" && LC_ALL=C.UTF-8 script -qc \
+  "$(printf '%q ' "${other[@]}") 'тест.avm' 'нет 捕获/out.pcap'" /dev/null |
+  sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' | tr -d '\r')
+grep -qx "Could not open 'нет 捕获/out.pcap'!" <<<"$console" || fail "a console shows: $console"
+
 echo "$kind and host trovik agree on $compared runs; Windows' own outcomes are as expected"
