@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Times trovik against a plain copy of the same bytes, and against other ways
-# of doing the same work, on a generated capture.
+# of doing the same work, on a generated capture, with the input in two
+# places: on tmpfs, and in a file on the disk that the page cache holds.
 #
-#   bench/run.sh [SIZE_MIB [RUNS]]      (defaults: 1024 MiB, 5 runs)
+#   bench/run.sh [SIZE_MIB [ROUNDS]]      (defaults: 1024 MiB, 9 rounds)
 #
 # Needs the tool built in ./build (or $BUILD); editcap and tcpdump are timed
-# when they are installed. Input and outputs live on tmpfs (/dev/shm), so the
-# input is read from the page cache and nothing waits for a disk. Commands
-# run in turn within each round, so a slow spell of the machine hits them
-# all; the medians are compared.
+# when they are installed. Outputs go to tmpfs in both placements, so that
+# only the input's place differs. Each round runs every command once, in an
+# order that reverses from one round to the next, so a slow spell of the
+# machine falls on all of them; every ratio is taken within one round, to
+# that round's dd, and the median and range of those ratios are printed
+# with the median wall, user and system times. Every output of trovik and
+# of the stdio baselines is checked against the CRC and size that the
+# generator computed.
 set -euo pipefail
 
 size=${1:-1024}
-runs=${2:-5}
+rounds=${2:-9}
 build=${BUILD:-build}
 trovik=$build/trovik
 make_dump=$build/make_dump
@@ -21,12 +26,14 @@ for tool in "$trovik" "$make_dump" "$stdio"; do
   [ -x "$tool" ] || { echo "missing $tool: build the project first" >&2; exit 1; }
 done
 
-work=$(mktemp -d /dev/shm/trovik-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+shm=$(mktemp -d /dev/shm/trovik-bench.XXXXXX)
+disk=$(mktemp -d "${BENCH_DISK_DIR:-/var/tmp}/trovik-bench.XXXXXX")
+trap 'rm -rf "$shm" "$disk"' EXIT
 
 echo "generating ${size} MiB ..."
-read -r records crc bytes < <("$make_dump" bench "$size" 1 "$work/in.avm")
-"$trovik" "$work/in.avm" "$work/ref.pcap" >/dev/null
+read -r records crc bytes < <("$make_dump" bench "$size" 1 "$shm/in.avm")
+cp "$shm/in.avm" "$disk/in.avm"
+"$trovik" "$shm/in.avm" "$shm/ref.pcap" >/dev/null
 
 check() {  # the output must be exactly what the generator says it must be
   read -r got_crc got_bytes _ < <(cksum "$1")
@@ -35,17 +42,18 @@ check() {  # the output must be exactly what the generator says it must be
     exit 1
   fi
 }
-check "$work/ref.pcap" trovik
+check "$shm/ref.pcap" trovik
 
 names=("dd bs=1M copy (the limit)" "trovik" "stdio, 1 MiB buffers, unlocked reads"
        "editcap on the equivalent pcap" "tcpdump -r -w on the equivalent pcap"
        "stdio, default buffers, fread per block")
-cmds=("dd if=$work/in.avm of=$work/out.dd bs=1M status=none"
-      "$trovik $work/in.avm $work/out.trovik"
-      "$stdio --tuned $work/in.avm $work/out.tuned"
-      "editcap $work/ref.pcap $work/out.editcap"
-      "tcpdump -r $work/ref.pcap -w $work/out.tcpdump"
-      "$stdio $work/in.avm $work/out.plain")
+# IN is replaced by the input of the placement being measured.
+cmds=("dd if=IN of=$shm/out.dd bs=1M status=none"
+      "$trovik IN $shm/out.trovik"
+      "$stdio --tuned IN $shm/out.tuned"
+      "editcap $shm/ref.pcap $shm/out.editcap"
+      "tcpdump -r $shm/ref.pcap -w $shm/out.tcpdump"
+      "$stdio IN $shm/out.plain")
 # Outputs that must match the generator's figures; dd copies the input, and
 # editcap and tcpdump may write a header of their own.
 verify=("" out.trovik out.tuned "" "" out.plain)
@@ -56,35 +64,54 @@ for i in "${!cmds[@]}"; do
 done
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
+# Median, then least and greatest, of the numbers on standard input.
+stats() { sort -g | awk '{a[NR]=$1} END {m = (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2; print m, a[1], a[NR]}'; }
 
-declare -A times
-for round in $(seq 0 "$runs"); do  # round 0 warms the page cache and tmpfs up
-  for i in "${active[@]}"; do
-    start=$EPOCHREALTIME
-    ${cmds[$i]} >/dev/null 2>&1
-    end=$EPOCHREALTIME
-    [ -n "${verify[$i]}" ] && check "$work/${verify[$i]}" "${names[$i]}"
-    [ "$round" -gt 0 ] && times[$i]+="$(calc "$end - $start") "
+TIMEFORMAT='%3R %3U %3S'
+# $1: the input; prints one line per round and command: round, command, wall, user, system.
+measure() {
+  local input=$1 round order i wall user sys
+  for round in $(seq 0 "$rounds"); do  # round 0 warms the page cache and tmpfs up
+    order=("${active[@]}")
+    if [ $((round % 2)) -eq 1 ]; then
+      order=()
+      for ((i = ${#active[@]} - 1; i >= 0; i--)); do order+=("${active[$i]}"); done
+    fi
+    for i in "${order[@]}"; do
+      read -r wall user sys < <({ time ${cmds[$i]//IN/$input} >/dev/null 2>&1; } 2>&1)
+      [ -n "${verify[$i]}" ] && check "$shm/${verify[$i]}" "${names[$i]}"
+      [ "$round" -gt 0 ] && echo "$round $i $wall $user $sys"
+      rm -f "$shm"/out.*
+    done
   done
-  rm -f "$work"/out.*
-done
+}
 
-median() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
-base=$(echo "${times[0]}" | median)
-echo
-echo "${size} MiB, ${records} packets, medians of ${runs} runs"
-echo
-echo "| command on the same packets | median s | wall time / dd's |"
-echo "|---|---|---|"
-for i in "${active[@]}"; do
-  m=$(echo "${times[$i]}" | median)
-  printf '| %s | %.3f | %.2f |\n' "${names[$i]}" "$m" "$(calc "$m / $base")"
-done
+report() {  # $1: the placement's name; $2: the file of measure's lines
+  local place=$1 file=$2 i
+  echo
+  echo "${size} MiB, ${records} packets, input $place, ${rounds} rounds"
+  echo
+  echo "| command on the same packets | wall s | / dd, median (range) | user s | system s |"
+  echo "|---|---|---|---|---|"
+  for i in "${active[@]}"; do
+    read -r wall _ _ < <(awk -v i="$i" '$2 == i {print $3}' "$file" | stats)
+    read -r user _ _ < <(awk -v i="$i" '$2 == i {print $4}' "$file" | stats)
+    read -r sys _ _ < <(awk -v i="$i" '$2 == i {print $5}' "$file" | stats)
+    read -r ratio low high < <(awk -v i="$i" '$2 == 0 {dd[$1] = $3} $2 == i {t[$1] = $3}
+      END {for (r in t) print t[r] / dd[r]}' "$file" | stats)
+    printf '| %s | %.3f | %.2f (%.2f-%.2f) | %.3f | %.3f |\n' \
+      "${names[$i]}" "$wall" "$ratio" "$low" "$high" "$user" "$sys"
+  done
+}
 
-trovik_median=$(echo "${times[1]}" | median)
-rss() { /usr/bin/time -f %M "$trovik" "$1" "$work/rss.pcap" 2>&1 >/dev/null | tail -1; }
-"$make_dump" bench 10 2 "$work/small.avm" >/dev/null
+measure "$shm/in.avm" >"$shm/times.tmpfs"
+report "on tmpfs" "$shm/times.tmpfs"
+measure "$disk/in.avm" >"$shm/times.disk"
+report "in a file on the disk, page-cached" "$shm/times.disk"
+
+rss() { /usr/bin/time -f %M "$trovik" "$1" "$shm/rss.pcap" 2>&1 >/dev/null | tail -1; }
+"$make_dump" bench 10 2 "$shm/small.avm" >/dev/null
+trovik_wall=$(awk '$2 == 1 {print $3}' "$shm/times.tmpfs" | stats | cut -d' ' -f1)
 echo
-printf 'trovik / dd: %.2f\n' "$(calc "$trovik_median / $base")"
-printf 'trovik: %.0f packets/s\n' "$(calc "$records / $trovik_median")"
-echo "trovik peak RSS: $(rss "$work/small.avm") KiB on 10 MiB, $(rss "$work/in.avm") KiB on ${size} MiB"
+printf 'trovik: %.0f packets/s (input on tmpfs)\n' "$(calc "$records / $trovik_wall")"
+echo "trovik peak RSS: $(rss "$shm/small.avm") KiB on 10 MiB, $(rss "$shm/in.avm") KiB on ${size} MiB"

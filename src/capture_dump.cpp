@@ -6,8 +6,41 @@ namespace trovik {
 
 namespace {
 
+// The separator block as two 8-byte words in host order, so that a block is
+// told apart from it by two word compares; only equality is asked, so the
+// host's byte order does not matter.
+struct SeparatorWords {
+  std::uint64_t head;
+  std::uint64_t tail;
+};
+
+SeparatorWords separator_words() {
+  SeparatorWords words{};
+  std::memcpy(&words.head, kSeparatorBlock, 8);
+  std::memcpy(&words.tail, kSeparatorBlock + 8, 8);
+  return words;
+}
+
+const SeparatorWords kSeparator = separator_words();
+
+std::uint64_t word_at(const std::uint8_t* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, 8);
+  return word;
+}
+
 bool is_separator(const std::uint8_t* block) {
-  return std::memcmp(block, kSeparatorBlock, kBlockSize) == 0;
+  return word_at(block) == kSeparator.head && word_at(block + 8) == kSeparator.tail;
+}
+
+// The length of the whole blocks of [bytes, bytes + n) up to and including
+// the first separator block, or 0 if none of them is one. n is a multiple of
+// the block size.
+std::size_t through_separator(const std::uint8_t* bytes, std::size_t n) {
+  for (std::size_t offset = 0; offset < n; offset += kBlockSize) {
+    if (is_separator(bytes + offset)) return offset + kBlockSize;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -17,18 +50,38 @@ void skip_dump_header(InputStream& in, PacketBuffer& buffer) {
   in.read(buffer.data(), kDumpHeaderSize);
 }
 
+// The packet's blocks are found where the stream holds them and moved into
+// the buffer a run at a time, so each block costs a compare, not a call. Only
+// a block that straddles two chunks of the stream is read on its own.
 GatherResult gather_packet(InputStream& in, PacketBuffer& buffer) {
-  // Stored before it is compared, so the separator block ends up in the
-  // buffer as the packet's last block.
-  for (std::size_t offset = 0; offset < kPacketBufferSize; offset += kBlockSize) {
-    std::uint8_t* block = buffer.data() + offset;
-    if (in.read(block, kBlockSize) != kBlockSize) return GatherResult::end_of_input;
-    if (is_separator(block)) return GatherResult::packet_complete;
-  }
-  std::uint8_t dropped[kBlockSize];
+  std::size_t stored = 0;
+  bool too_long = false;
+  // Moves n bytes of the packet into the buffer as far as it has room; what
+  // lies past its end is dropped.
+  auto store = [&](const std::uint8_t* bytes, std::size_t n) {
+    std::size_t room = kPacketBufferSize - stored;
+    if (n > room) too_long = true;
+    std::size_t take = n < room ? n : room;
+    std::memcpy(buffer.data() + stored, bytes, take);
+    stored += take;
+  };
   for (;;) {
-    if (in.read(dropped, kBlockSize) != kBlockSize) return GatherResult::end_of_input;
-    if (is_separator(dropped)) return GatherResult::packet_too_long;
+    if (!in.fill()) return GatherResult::end_of_input;
+    std::size_t whole = in.held() / kBlockSize * kBlockSize;
+    bool complete = false;
+    if (whole == 0) {
+      std::uint8_t block[kBlockSize];
+      if (in.read(block, kBlockSize) != kBlockSize) return GatherResult::end_of_input;
+      store(block, kBlockSize);
+      complete = is_separator(block);
+    } else {
+      std::size_t through = through_separator(in.held_bytes(), whole);
+      complete = through != 0;
+      std::size_t n = complete ? through : whole;
+      store(in.held_bytes(), n);
+      in.consume(n);
+    }
+    if (complete) return too_long ? GatherResult::packet_too_long : GatherResult::packet_complete;
   }
 }
 

@@ -29,6 +29,18 @@ class InputStream {
     return read_across_chunks(dst, n);
   }
 
+  // The bytes the stream holds and has not yet delivered, to look at in
+  // place: held() of them from held_bytes() on. Reading them this way is for
+  // a reader that scans many bytes at once; consume() then delivers them.
+  const std::uint8_t* held_bytes() const { return cursor_; }
+  std::size_t held() const { return static_cast<std::size_t>(limit_ - cursor_); }
+  void consume(std::size_t n) { cursor_ += n; }
+
+  // Makes the stream hold at least one byte, asking the backing for the next
+  // chunk if it holds none. False when no byte came: the input has ended or
+  // failed, and at_end() or error() is set as by a read that came up short.
+  bool fill() { return cursor_ != limit_ || refill(); }
+
   // Set once a read has met the end of the input before it had all the bytes
   // it asked for.
   bool at_end() const { return at_end_; }
