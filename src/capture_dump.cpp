@@ -37,10 +37,25 @@ bool is_separator(const std::uint8_t* block) {
 // the first separator block, or 0 if none of them is one. n is a multiple of
 // the block size.
 std::size_t through_separator(const std::uint8_t* bytes, std::size_t n) {
-  for (std::size_t offset = 0; offset < n; offset += kBlockSize) {
-    if (is_separator(bytes + offset)) return offset + kBlockSize;
+  constexpr std::size_t kGroup = 4 * kBlockSize;
+  std::size_t offset = 0;
+  for (;;) {
+    // Nearly every block is data that differs from the separator in its
+    // first word already: groups of blocks are passed over at a compare and
+    // branch a block, and only a group that may hold the separator is looked
+    // at block by block.
+    while (n - offset >= kGroup && word_at(bytes + offset) != kSeparator.head &&
+           word_at(bytes + offset + 16) != kSeparator.head &&
+           word_at(bytes + offset + 32) != kSeparator.head &&
+           word_at(bytes + offset + 48) != kSeparator.head) {
+      offset += kGroup;
+    }
+    std::size_t group_end = n - offset >= kGroup ? offset + kGroup : n;
+    for (; offset < group_end; offset += kBlockSize) {
+      if (is_separator(bytes + offset)) return offset + kBlockSize;
+    }
+    if (offset == n) return 0;
   }
-  return 0;
 }
 
 }  // namespace

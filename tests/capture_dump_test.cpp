@@ -52,6 +52,14 @@ Bytes near_separator(std::size_t position) {
   return b;
 }
 
+Bytes packet_of_blocks(std::size_t blocks) {
+  Bytes p;
+  for (std::size_t i = 0; i + 1 < blocks; ++i)
+    dump_builder::append(p, block(static_cast<std::uint8_t>(1 + i % 200)));
+  dump_builder::append(p, separator());
+  return p;
+}
+
 struct PacketingCase {
   const char* name;
   Bytes file;
@@ -83,11 +91,36 @@ TEST(GatherPacket, CutsBlocksIntoPacketsAtSeparatorBlocks) {
   }
 }
 
+// Packets of every length up to a few groups of blocks, back to back, so that
+// separators fall at every place within the reader's groups and chunks.
+TEST(GatherPacket, FindsTheSeparatorWhereverItFalls) {
+  std::vector<Bytes> packets;
+  for (std::size_t blocks = 1; blocks <= 12; ++blocks) packets.push_back(packet_of_blocks(blocks));
+  const Bytes file = dump(packets, concat({block(5), block(6), block(7), block(8), block(9)}));
+  for (std::size_t chunk : {kNever, std::size_t{7}, std::size_t{16}, std::size_t{64},
+                            std::size_t{100}, std::size_t{1000}}) {
+    Reading r = read_all(file, chunk, 12 * kBlockSize);
+    ASSERT_EQ(r.results, "PPPPPPPPPPPPE") << "chunk " << chunk;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+      EXPECT_EQ(slice(r.packets[i], 0, packets[i].size()), packets[i])
+          << "packet " << i + 1 << ", chunk " << chunk;
+    }
+  }
+}
+
+// Whatever its place among the blocks around it, including the places the
+// reader looks at several blocks at once.
 TEST(GatherPacket, ABlockDifferingFromTheSeparatorInAnyByteIsData) {
-  for (std::size_t position = 0; position < kBlockSize; ++position) {
-    Reading r = read_all(dump({concat({near_separator(position), separator()})}));
-    EXPECT_EQ(r.results, "PE") << "byte " << position;
-    EXPECT_EQ(slice(r.packets[0], 0, 16), near_separator(position));
+  for (std::size_t lead = 0; lead < 6; ++lead) {
+    for (std::size_t position = 0; position < kBlockSize; ++position) {
+      Bytes data(lead * kBlockSize, 0x42);
+      dump_builder::append(data, near_separator(position));
+      Bytes file = dump({concat({data, block(7), block(8), block(9), block(10), separator()}),
+                         concat({near_separator(position), separator()})});
+      Reading r = read_all(file, kNever, data.size());
+      EXPECT_EQ(r.results, "PPE") << lead << " blocks before, byte " << position;
+      EXPECT_EQ(r.packets[0], data) << lead << " blocks before, byte " << position;
+    }
   }
 }
 
@@ -111,14 +144,6 @@ TEST(GatherPacket, TheBufferKeepsWhatEarlierReadsLeftBeyondThePacket) {
   EXPECT_EQ(r.packets[1], expected);
   // First packet: the dump header shows from byte 80 on, past its five blocks.
   EXPECT_EQ(slice(r.packets[0], 80, 48), slice(header, 80, 48));
-}
-
-Bytes packet_of_blocks(std::size_t blocks) {
-  Bytes p;
-  for (std::size_t i = 0; i + 1 < blocks; ++i)
-    dump_builder::append(p, block(static_cast<std::uint8_t>(1 + i % 200)));
-  dump_builder::append(p, separator());
-  return p;
 }
 
 TEST(GatherPacket, APacketOfTheBuffersSizeFitsExactly) {
