@@ -79,15 +79,19 @@ class FileOutputStream final : public OutputStream {
   // exactly as it was and the result is is_input: emptying it would destroy
   // the data about to be converted.
   OutputOpenResult open(const char* path, const FileId& input);
-  std::size_t write(const std::uint8_t* src, std::size_t n) override;
   bool close() override;
 
+ protected:
+  std::size_t write_beyond_room(const std::uint8_t* src, std::size_t n) override;
+
  private:
+  // Lends the whole buffer to write(); called at open and after each flush.
+  void lend_buffer();
+  // Passes the buffered bytes [buffer_, cursor_) to the file.
   bool flush();
 
   NativeFile file_ = kNoFile;
   bool failed_ = false;
-  std::size_t used_ = 0;
   std::unique_ptr<std::uint8_t[]> buffer_;
 };
 

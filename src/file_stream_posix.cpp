@@ -89,23 +89,27 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
     return OutputOpenResult::failed;
   }
   buffer_.reset(new std::uint8_t[kStreamBufferSize]);
+  lend_buffer();
   return OutputOpenResult::opened;
 }
 
 // A failed flush loses the buffered bytes for good: the stream stays failed,
-// so every later write and the close report it instead of writing past a gap.
+// with no room lent, so every later write and the close report it instead of
+// writing past a gap.
 bool FileOutputStream::flush() {
+  auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
   std::size_t done = 0;
-  while (done < used_) {
-    ssize_t put = ::write(fd_of(file_), buffer_.get() + done, used_ - done);
+  while (done < used) {
+    ssize_t put = ::write(fd_of(file_), buffer_.get() + done, used - done);
     if (put <= 0) {
       if (put < 0 && errno == EINTR) continue;
       failed_ = true;
+      limit_ = cursor_;
       return false;
     }
     done += static_cast<std::size_t>(put);
   }
-  used_ = 0;
+  lend_buffer();
   return true;
 }
 
@@ -115,6 +119,7 @@ bool FileOutputStream::close() {
   if (::close(fd_of(file_)) != 0) ok = false;
   file_ = kNoFile;
   failed_ = !ok;
+  limit_ = cursor_;  // nothing more is taken after the close
   return ok;
 }
 

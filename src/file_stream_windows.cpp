@@ -160,24 +160,28 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
     }
   }
   buffer_.reset(new std::uint8_t[kStreamBufferSize]);
+  lend_buffer();
   return OutputOpenResult::opened;
 }
 
 // A failed flush loses the buffered bytes for good: the stream stays failed,
-// so every later write and the close report it instead of writing past a gap.
+// with no room lent, so every later write and the close report it instead of
+// writing past a gap.
 bool FileOutputStream::flush() {
+  auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
   std::size_t done = 0;
-  while (done < used_) {
+  while (done < used) {
     DWORD put = 0;
-    if (!WriteFile(handle_of(file_), buffer_.get() + done, static_cast<DWORD>(used_ - done), &put,
+    if (!WriteFile(handle_of(file_), buffer_.get() + done, static_cast<DWORD>(used - done), &put,
                    nullptr) ||
         put == 0) {
       failed_ = true;
+      limit_ = cursor_;
       return false;
     }
     done += put;
   }
-  used_ = 0;
+  lend_buffer();
   return true;
 }
 
@@ -187,6 +191,7 @@ bool FileOutputStream::close() {
   if (!CloseHandle(handle_of(file_))) ok = false;
   file_ = kNoFile;
   failed_ = !ok;
+  limit_ = cursor_;  // nothing more is taken after the close
   return ok;
 }
 

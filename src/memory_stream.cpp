@@ -28,7 +28,7 @@ bool MemoryInputStream::refill() {
   return true;
 }
 
-std::size_t MemoryOutputStream::write(const std::uint8_t* src, std::size_t n) {
+std::size_t MemoryOutputStream::write_beyond_room(const std::uint8_t* src, std::size_t n) {
   ++writes_;
   std::size_t room = capacity_ - std::min(capacity_, bytes_.size());
   std::size_t take = std::min(n, room);

@@ -67,7 +67,9 @@ class InputStream {
   std::size_t read_across_chunks(std::uint8_t* dst, std::size_t n);
 };
 
-// A sink of bytes.
+// A sink of bytes. A backing may lend a buffer's free room through cursor_
+// and limit_; write() fills it directly, so the common small write costs a
+// bounds check and a copy, not a call into the backing.
 class OutputStream {
  public:
   virtual ~OutputStream() = default;
@@ -75,12 +77,28 @@ class OutputStream {
   // Hands n bytes to the stream and returns how many it accepted; bytes held
   // in a buffer count as accepted. Fewer than n is a write failure, and the
   // content written from that point on is undefined.
-  virtual std::size_t write(const std::uint8_t* src, std::size_t n) = 0;
+  std::size_t write(const std::uint8_t* src, std::size_t n) {
+    if (static_cast<std::size_t>(limit_ - cursor_) >= n) {
+      std::memcpy(cursor_, src, n);
+      cursor_ += n;
+      return n;
+    }
+    return write_beyond_room(src, n);
+  }
 
   // Passes on whatever is still buffered and releases the backing. Returns
   // false if any of that failed: the output is then incomplete even though
   // every write was accepted.
   virtual bool close() = 0;
+
+ protected:
+  // Takes the n bytes of a write that does not fit [cursor_, limit_), as
+  // write() promises. A backing that has failed leaves no room, so that
+  // every later write comes here.
+  virtual std::size_t write_beyond_room(const std::uint8_t* src, std::size_t n) = 0;
+
+  std::uint8_t* cursor_ = nullptr;
+  std::uint8_t* limit_ = nullptr;
 };
 
 }  // namespace trovik
