@@ -3,7 +3,12 @@
 # of doing the same work, on a generated capture, with the input in two
 # places: on tmpfs, and in a file on the disk that the page cache holds.
 #
-#   bench/run.sh [SIZE_MIB [ROUNDS]]      (defaults: 1024 MiB, 9 rounds)
+#   bench/run.sh [SIZE_MIB [ROUNDS [pair]]]   (defaults: 1024 MiB, 9 rounds)
+#
+# With `pair`, only dd and trovik are timed, in alternating pairs. With
+# BEFORE set to another build of trovik, that build is timed beside this
+# one and its outputs are checked the same way, so that a change is measured
+# against what it changes within one run.
 #
 # Needs the tool built in ./build (or $BUILD); editcap and tcpdump are timed
 # when they are installed. Outputs go to tmpfs in both placements, so that
@@ -18,6 +23,7 @@ set -euo pipefail
 
 size=${1:-1024}
 rounds=${2:-9}
+only=${3:-all}
 build=${BUILD:-build}
 trovik=$build/trovik
 make_dump=$build/make_dump
@@ -57,9 +63,15 @@ cmds=("dd if=IN of=$shm/out.dd bs=1M status=none"
 # Outputs that must match the generator's figures; dd copies the input, and
 # editcap and tcpdump may write a header of their own.
 verify=("" out.trovik out.tuned "" "" out.plain)
+if [ -n "${BEFORE:-}" ]; then
+  names+=("trovik, $BEFORE")
+  cmds+=("$BEFORE IN $shm/out.before")
+  verify+=(out.before)
+fi
 active=()
 for i in "${!cmds[@]}"; do
   tool=${cmds[$i]%% *}
+  [ "$only" = pair ] && [ "$i" -gt 1 ] && [ "${verify[$i]}" != out.before ] && continue
   command -v "$tool" >/dev/null 2>&1 && active+=("$i")
 done
 
