@@ -14,7 +14,7 @@ struct SeparatorWords {
   std::uint64_t tail;
 };
 
-SeparatorWords separator_words() {
+SeparatorWords separator_words() noexcept {
   SeparatorWords words{};
   std::memcpy(&words.head, kSeparatorBlock, 8);
   std::memcpy(&words.tail, kSeparatorBlock + 8, 8);

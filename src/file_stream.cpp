@@ -3,13 +3,23 @@
 
 #include <cstring>
 
+#include "native_file.hpp"
+
 namespace trovik {
 
 FileInputStream::~FileInputStream() { close(); }
 
+bool FileInputStream::close() {
+  if (file_ == kNoFile) return true;
+  bool ok = close_file(file_);
+  file_ = kNoFile;
+  return ok;
+}
+
 FileOutputStream::~FileOutputStream() { close(); }
 
 void FileOutputStream::lend_buffer() {
+  if (!buffer_) buffer_.reset(new std::uint8_t[kStreamBufferSize]);
   cursor_ = buffer_.get();
   limit_ = cursor_ + kStreamBufferSize;
 }
@@ -26,6 +36,35 @@ std::size_t FileOutputStream::write_beyond_room(const std::uint8_t* src, std::si
     accepted += take;
   }
   return accepted;
+}
+
+// A failed flush loses the buffered bytes for good: the stream stays failed,
+// with no room lent, so every later write and the close report it instead of
+// writing past a gap.
+bool FileOutputStream::flush() {
+  auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
+  std::size_t done = 0;
+  while (done < used) {
+    std::size_t put = write_some(file_, buffer_.get() + done, used - done);
+    if (put == 0) {
+      failed_ = true;
+      limit_ = cursor_;
+      return false;
+    }
+    done += put;
+  }
+  lend_buffer();
+  return true;
+}
+
+bool FileOutputStream::close() {
+  if (file_ == kNoFile) return !failed_;
+  bool ok = !failed_ && flush();
+  if (!close_file(file_)) ok = false;
+  file_ = kNoFile;
+  failed_ = !ok;
+  limit_ = cursor_;  // nothing more is taken after the close
+  return ok;
 }
 
 }  // namespace trovik

@@ -85,7 +85,8 @@ class FileOutputStream final : public OutputStream {
   std::size_t write_beyond_room(const std::uint8_t* src, std::size_t n) override;
 
  private:
-  // Lends the whole buffer to write(); called at open and after each flush.
+  // Lends the whole buffer to write(), allocating it at the first call: at
+  // open, then after each flush.
   void lend_buffer();
   // Passes the buffered bytes [buffer_, cursor_) to the file.
   bool flush();

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "file_stream.hpp"
+#include "native_file.hpp"
 
 namespace trovik {
 
@@ -61,13 +62,6 @@ bool FileInputStream::refill() {
   }
 }
 
-bool FileInputStream::close() {
-  if (file_ == kNoFile) return true;
-  int rc = ::close(fd_of(file_));
-  file_ = kNoFile;
-  return rc == 0;
-}
-
 OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
   // Not O_TRUNC: the file is emptied only once it is known not to be the input.
   int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -88,39 +82,18 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
     close();
     return OutputOpenResult::failed;
   }
-  buffer_.reset(new std::uint8_t[kStreamBufferSize]);
   lend_buffer();
   return OutputOpenResult::opened;
 }
 
-// A failed flush loses the buffered bytes for good: the stream stays failed,
-// with no room lent, so every later write and the close report it instead of
-// writing past a gap.
-bool FileOutputStream::flush() {
-  auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
-  std::size_t done = 0;
-  while (done < used) {
-    ssize_t put = ::write(fd_of(file_), buffer_.get() + done, used - done);
-    if (put <= 0) {
-      if (put < 0 && errno == EINTR) continue;
-      failed_ = true;
-      limit_ = cursor_;
-      return false;
-    }
-    done += static_cast<std::size_t>(put);
+std::size_t write_some(NativeFile file, const std::uint8_t* src, std::size_t n) {
+  for (;;) {
+    ssize_t put = ::write(fd_of(file), src, n);
+    if (put > 0) return static_cast<std::size_t>(put);
+    if (put == 0 || errno != EINTR) return 0;
   }
-  lend_buffer();
-  return true;
 }
 
-bool FileOutputStream::close() {
-  if (file_ == kNoFile) return !failed_;
-  bool ok = !failed_ && flush();
-  if (::close(fd_of(file_)) != 0) ok = false;
-  file_ = kNoFile;
-  failed_ = !ok;
-  limit_ = cursor_;  // nothing more is taken after the close
-  return ok;
-}
+bool close_file(NativeFile file) { return ::close(fd_of(file)) == 0; }
 
 }  // namespace trovik

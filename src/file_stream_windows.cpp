@@ -5,6 +5,7 @@
 #include <string>
 
 #include "file_stream.hpp"
+#include "native_file.hpp"
 #include "utf8.hpp"
 
 namespace trovik {
@@ -125,13 +126,6 @@ bool FileInputStream::refill() {
   return false;
 }
 
-bool FileInputStream::close() {
-  if (file_ == kNoFile) return true;
-  BOOL ok = CloseHandle(handle_of(file_));
-  file_ = kNoFile;
-  return ok != 0;
-}
-
 OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
   std::wstring name;
   if (!system_name(path, name)) return OutputOpenResult::failed;
@@ -159,40 +153,16 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
       return OutputOpenResult::failed;
     }
   }
-  buffer_.reset(new std::uint8_t[kStreamBufferSize]);
   lend_buffer();
   return OutputOpenResult::opened;
 }
 
-// A failed flush loses the buffered bytes for good: the stream stays failed,
-// with no room lent, so every later write and the close report it instead of
-// writing past a gap.
-bool FileOutputStream::flush() {
-  auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
-  std::size_t done = 0;
-  while (done < used) {
-    DWORD put = 0;
-    if (!WriteFile(handle_of(file_), buffer_.get() + done, static_cast<DWORD>(used - done), &put,
-                   nullptr) ||
-        put == 0) {
-      failed_ = true;
-      limit_ = cursor_;
-      return false;
-    }
-    done += put;
-  }
-  lend_buffer();
-  return true;
+std::size_t write_some(NativeFile file, const std::uint8_t* src, std::size_t n) {
+  DWORD put = 0;
+  if (!WriteFile(handle_of(file), src, static_cast<DWORD>(n), &put, nullptr)) return 0;
+  return put;
 }
 
-bool FileOutputStream::close() {
-  if (file_ == kNoFile) return !failed_;
-  bool ok = !failed_ && flush();
-  if (!CloseHandle(handle_of(file_))) ok = false;
-  file_ = kNoFile;
-  failed_ = !ok;
-  limit_ = cursor_;  // nothing more is taken after the close
-  return ok;
-}
+bool close_file(NativeFile file) { return CloseHandle(handle_of(file)) != 0; }
 
 }  // namespace trovik
