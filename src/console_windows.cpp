@@ -26,14 +26,27 @@ std::vector<std::string> command_line_arguments(int /*argc*/, char** /*argv*/) {
   return arguments;
 }
 
+namespace {
+
+// Standard output's handle if it is a console, else null. What standard
+// output is does not change during a run, so it is asked once.
+HANDLE console_output() {
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (output == nullptr || output == INVALID_HANDLE_VALUE || !GetConsoleMode(output, &mode)) {
+    return nullptr;
+  }
+  return output;
+}
+
+}  // namespace
+
 void StandardOutput::write(const char* text, std::size_t n) {
   // A console shows bytes through its code page, which is seldom UTF-8; it
   // gets UTF-16 instead, which it shows as the characters they are.
-  HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
+  static const HANDLE console = console_output();
   std::u16string wide;
-  if (console != nullptr && console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &mode) &&
-      utf8_to_utf16(text, n, wide)) {
+  if (console != nullptr && utf8_to_utf16(text, n, wide)) {
     std::fflush(stdout);
     DWORD written = 0;
     WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);

@@ -59,19 +59,22 @@ std::uint64_t little_endian64(const BYTE* bytes) {
   return value;
 }
 
-// Devices and pipes have no identity and get none. A file on a disk is named
-// by its volume's serial number and its file ID: the 128-bit one where the
-// volume gives it (ReFS reuses the 64-bit index), else the 64-bit index.
-FileId id_of(HANDLE file) {
-  FileId id;
-  if (GetFileType(file) != FILE_TYPE_DISK) return id;
+// Finds which file `file` is. Devices and pipes have no identity and are
+// left unknown. A file on a disk is named by its volume's serial number and
+// its file ID: the 128-bit one where the volume gives it (ReFS reuses the
+// 64-bit index), else the 64-bit index. False for a file on a disk whose
+// identity cannot be read: it could not be told apart from the other file,
+// and not converting is better than overwriting the input.
+bool identify(HANDLE file, FileId& id) {
+  id = FileId{};
+  if (GetFileType(file) != FILE_TYPE_DISK) return true;
   FILE_ID_INFO info;
   if (GetFileInformationByHandleEx(file, FileIdInfo, &info, sizeof info)) {
     id.known = true;
     id.volume = info.VolumeSerialNumber;
     id.file_low = little_endian64(info.FileId.Identifier);
     id.file_high = little_endian64(info.FileId.Identifier + 8);
-    return id;
+    return true;
   }
   BY_HANDLE_FILE_INFORMATION by_handle;
   if (GetFileInformationByHandle(file, &by_handle)) {
@@ -79,7 +82,7 @@ FileId id_of(HANDLE file) {
     id.volume = by_handle.dwVolumeSerialNumber;
     id.file_low = (std::uint64_t{by_handle.nFileIndexHigh} << 32) | by_handle.nFileIndexLow;
   }
-  return id;
+  return id.known;
 }
 
 }  // namespace
@@ -92,10 +95,7 @@ bool FileInputStream::open(const char* path) {
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   file_ = native(file);
-  id_ = id_of(file);
-  // A file on a disk without an identity could not be told apart from the
-  // output; not converting it is better than overwriting it.
-  if (GetFileType(file) == FILE_TYPE_DISK && !id_.known) {
+  if (!identify(file, id_)) {
     close();
     return false;
   }
@@ -135,23 +135,22 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return OutputOpenResult::failed;
   file_ = native(file);
-  // Devices such as NUL have nothing to empty and cannot be the input file.
-  if (GetFileType(file) == FILE_TYPE_DISK) {
-    FileId id = id_of(file);
-    if (!id.known) {
-      close();
-      return OutputOpenResult::failed;
-    }
-    if (same_file(id, input)) {
-      CloseHandle(file);
-      file_ = kNoFile;
-      return OutputOpenResult::is_input;
-    }
-    // The handle's position is 0, so this empties the file.
-    if (!SetEndOfFile(file)) {
-      close();
-      return OutputOpenResult::failed;
-    }
+  FileId id;
+  if (!identify(file, id)) {
+    close();
+    return OutputOpenResult::failed;
+  }
+  if (same_file(id, input)) {
+    CloseHandle(file);
+    file_ = kNoFile;
+    return OutputOpenResult::is_input;
+  }
+  // Only a file on a disk has an identity and something to empty; devices
+  // such as NUL are written as they are. The handle's position is 0, so this
+  // empties the file.
+  if (id.known && !SetEndOfFile(file)) {
+    close();
+    return OutputOpenResult::failed;
   }
   lend_buffer();
   return OutputOpenResult::opened;
