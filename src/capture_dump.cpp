@@ -33,24 +33,32 @@ bool is_separator(const std::uint8_t* block) {
   return word_at(block) == kSeparator.head && word_at(block + 8) == kSeparator.tail;
 }
 
+// Whether any of the kGroupBlocks blocks from `group` on may be the separator
+// block, judged by their first words alone.
+constexpr std::size_t kGroupBlocks = 8;
+
+bool group_may_hold_separator(const std::uint8_t* group) {
+  for (std::size_t i = 0; i < kGroupBlocks; ++i) {
+    if (word_at(group + i * kBlockSize) == kSeparator.head) return true;
+  }
+  return false;
+}
+
 // The length of the whole blocks of [bytes, bytes + n) up to and including
 // the first separator block, or 0 if none of them is one. n is a multiple of
 // the block size.
 std::size_t through_separator(const std::uint8_t* bytes, std::size_t n) {
-  constexpr std::size_t kGroup = 4 * kBlockSize;
+  constexpr std::size_t kGroup = kGroupBlocks * kBlockSize;
+  // Groups start below this offset, so that a whole group lies in the bytes.
+  const std::size_t group_limit = n >= kGroup ? n - kGroup + 1 : 0;
   std::size_t offset = 0;
   for (;;) {
     // Nearly every block is data that differs from the separator in its
-    // first word already: groups of blocks are passed over at a compare and
-    // branch a block, and only a group that may hold the separator is looked
-    // at block by block.
-    while (n - offset >= kGroup && word_at(bytes + offset) != kSeparator.head &&
-           word_at(bytes + offset + 16) != kSeparator.head &&
-           word_at(bytes + offset + 32) != kSeparator.head &&
-           word_at(bytes + offset + 48) != kSeparator.head) {
-      offset += kGroup;
-    }
-    std::size_t group_end = n - offset >= kGroup ? offset + kGroup : n;
+    // first word already: groups of blocks are passed over at a compare a
+    // block, and only a group that may hold the separator is looked at block
+    // by block.
+    while (offset < group_limit && !group_may_hold_separator(bytes + offset)) offset += kGroup;
+    std::size_t group_end = offset < group_limit ? offset + kGroup : n;
     for (; offset < group_end; offset += kBlockSize) {
       if (is_separator(bytes + offset)) return offset + kBlockSize;
     }

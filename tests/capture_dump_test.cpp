@@ -95,12 +95,12 @@ TEST(GatherPacket, CutsBlocksIntoPacketsAtSeparatorBlocks) {
 // separators fall at every place within the reader's groups and chunks.
 TEST(GatherPacket, FindsTheSeparatorWhereverItFalls) {
   std::vector<Bytes> packets;
-  for (std::size_t blocks = 1; blocks <= 12; ++blocks) packets.push_back(packet_of_blocks(blocks));
+  for (std::size_t blocks = 1; blocks <= 20; ++blocks) packets.push_back(packet_of_blocks(blocks));
   const Bytes file = dump(packets, concat({block(5), block(6), block(7), block(8), block(9)}));
   for (std::size_t chunk : {kNever, std::size_t{7}, std::size_t{16}, std::size_t{64},
                             std::size_t{100}, std::size_t{1000}}) {
-    Reading r = read_all(file, chunk, 12 * kBlockSize);
-    ASSERT_EQ(r.results, "PPPPPPPPPPPPE") << "chunk " << chunk;
+    Reading r = read_all(file, chunk, 20 * kBlockSize);
+    ASSERT_EQ(r.results, std::string(20, 'P') + "E") << "chunk " << chunk;
     for (std::size_t i = 0; i < packets.size(); ++i) {
       EXPECT_EQ(slice(r.packets[i], 0, packets[i].size()), packets[i])
           << "packet " << i + 1 << ", chunk " << chunk;
@@ -111,7 +111,7 @@ TEST(GatherPacket, FindsTheSeparatorWhereverItFalls) {
 // Whatever its place among the blocks around it, including the places the
 // reader looks at several blocks at once.
 TEST(GatherPacket, ABlockDifferingFromTheSeparatorInAnyByteIsData) {
-  for (std::size_t lead = 0; lead < 6; ++lead) {
+  for (std::size_t lead = 0; lead < 20; ++lead) {
     for (std::size_t position = 0; position < kBlockSize; ++position) {
       Bytes data(lead * kBlockSize, 0x42);
       dump_builder::append(data, near_separator(position));
