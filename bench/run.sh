@@ -3,7 +3,7 @@
 # of doing the same work, on a generated capture, with the input in two
 # places: on tmpfs, and in a file on the disk that the page cache holds.
 #
-#   bench/run.sh [SIZE_MIB [ROUNDS [pair]]]   (defaults: 1024 MiB, 9 rounds)
+#   bench/run.sh [SIZE_MIB [ROUNDS [pair]]]   (defaults: 1024 MiB, 15 rounds)
 #
 # With `pair`, only dd and trovik are timed, in alternating pairs. With
 # BEFORE set to another build of trovik, that build is timed beside this
@@ -22,13 +22,14 @@
 set -euo pipefail
 
 size=${1:-1024}
-rounds=${2:-9}
+rounds=${2:-15}
 only=${3:-all}
 build=${BUILD:-build}
 trovik=$build/trovik
 make_dump=$build/make_dump
 stdio=$build/bench/stdio_convert
-for tool in "$trovik" "$make_dump" "$stdio"; do
+floor=$build/bench/copy_floor
+for tool in "$trovik" "$make_dump" "$stdio" "$floor"; do
   [ -x "$tool" ] || { echo "missing $tool: build the project first" >&2; exit 1; }
 done
 
@@ -50,19 +51,20 @@ check() {  # the output must be exactly what the generator says it must be
 }
 check "$shm/ref.pcap" trovik
 
-names=("dd bs=1M copy (the limit)" "trovik" "stdio, 1 MiB buffers, unlocked reads"
+names=("dd bs=1M copy (the limit)" "trovik" "two copies a byte, nothing else (trovik's floor)" "stdio, 1 MiB buffers, unlocked reads"
        "editcap on the equivalent pcap" "tcpdump -r -w on the equivalent pcap"
        "stdio, default buffers, fread per block")
 # IN is replaced by the input of the placement being measured.
 cmds=("dd if=IN of=$shm/out.dd bs=1M status=none"
       "$trovik IN $shm/out.trovik"
+      "$floor IN $shm/out.floor"
       "$stdio --tuned IN $shm/out.tuned"
       "editcap $shm/ref.pcap $shm/out.editcap"
       "tcpdump -r $shm/ref.pcap -w $shm/out.tcpdump"
       "$stdio IN $shm/out.plain")
-# Outputs that must match the generator's figures; dd copies the input, and
-# editcap and tcpdump may write a header of their own.
-verify=("" out.trovik out.tuned "" "" out.plain)
+# Outputs that must match the generator's figures; dd and the floor copy the
+# input, and editcap and tcpdump may write a header of their own.
+verify=("" out.trovik "" out.tuned "" "" out.plain)
 if [ -n "${BEFORE:-}" ]; then
   names+=("trovik, $BEFORE")
   cmds+=("$BEFORE IN $shm/out.before")
