@@ -33,10 +33,13 @@ bool is_separator(const std::uint8_t* block) {
   return word_at(block) == kSeparator.head && word_at(block + 8) == kSeparator.tail;
 }
 
-// Whether any of the kGroupBlocks blocks from `group` on may be the separator
-// block, judged by their first words alone.
+// Blocks passed over at once: enough compares to pay for the loop's bound
+// check, few enough that going through the group that holds a packet's
+// separator block by block stays short.
 constexpr std::size_t kGroupBlocks = 8;
 
+// Whether any of the kGroupBlocks blocks from `group` on may be the separator
+// block, judged by their first words alone.
 bool group_may_hold_separator(const std::uint8_t* group) {
   for (std::size_t i = 0; i < kGroupBlocks; ++i) {
     if (word_at(group + i * kBlockSize) == kSeparator.head) return true;
