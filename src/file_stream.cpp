@@ -59,7 +59,8 @@ bool FileOutputStream::flush() {
 
 bool FileOutputStream::close() {
   if (file_ == kNoFile) return !failed_;
-  bool ok = !failed_ && flush();
+  // An open that stopped before lending the buffer has nothing to pass on.
+  bool ok = !failed_ && (!buffer_ || flush());
   if (!close_file(file_)) ok = false;
   file_ = kNoFile;
   failed_ = !ok;

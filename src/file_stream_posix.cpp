@@ -73,8 +73,7 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
     return OutputOpenResult::failed;
   }
   if (same_file(id_of(st), input)) {
-    ::close(fd);
-    file_ = kNoFile;
+    close();
     return OutputOpenResult::is_input;
   }
   // Devices and pipes have nothing to empty, and refuse ftruncate.

@@ -141,8 +141,7 @@ OutputOpenResult FileOutputStream::open(const char* path, const FileId& input) {
     return OutputOpenResult::failed;
   }
   if (same_file(id, input)) {
-    CloseHandle(file);
-    file_ = kNoFile;
+    close();
     return OutputOpenResult::is_input;
   }
   // Only a file on a disk has an identity and something to empty; devices
